@@ -28,6 +28,7 @@ class FakeFundService {
   // "http://127.0.0.1:<port>", the base the query composes its addresses on.
   std::string BaseUrl() const { return server_.BaseUrl(); }
   std::vector<HttpRequest> Requests() const { return server_.Requests(); }
+  std::size_t RequestCount() const { return server_.RequestCount(); }
   // The request targets in order ("/js/fundcode_search.js", "/f10/...").
   std::vector<std::string> RequestTargets() const;
   const FakeFundData& data() const { return data_; }
