@@ -22,10 +22,8 @@ Bytes BytesLeft(const Bytes& bytes, int count) {
 
 Text BytesToText(const Bytes& bytes) {
   const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-  Text text;
-  text.reserve(static_cast<std::size_t>(end - bytes.begin()));
-  for (auto it = bytes.begin(); it != end; ++it) text.push_back(static_cast<char>(*it));
-  return text;
+  return Text(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::size_t>(end - bytes.begin()));
 }
 
 Bytes PointerToBytes(const void* address, int length) {

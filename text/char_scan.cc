@@ -99,10 +99,4 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-std::size_t FindChars(std::string_view text, std::string_view pattern, std::size_t from,
-                      bool ignoreCase) {
-  if (pattern.empty()) return from < text.size() ? from : kNotFound;
-  return CharMatcher(pattern, ignoreCase).FindFrom(text, from);
-}
-
 }  // namespace text_internal

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/fatal_allocator.h"
+
 namespace text_internal {
 
 inline constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
@@ -31,8 +33,8 @@ inline std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
 
 class CharMatcher {
  public:
-  // `pattern` must not be empty. With `ignoreCase` the ASCII letters of every
-  // byte (trail bytes included) compare without regard to case.
+  // With `ignoreCase` the ASCII letters of every byte (trail bytes included)
+  // compare without regard to case. An empty pattern is never found.
   CharMatcher(std::string_view pattern, bool ignoreCase);
 
   // Offset of the first match that begins on a character step of the scan
@@ -48,8 +50,8 @@ class CharMatcher {
   }
   std::size_t SkipToFirstByte(std::string_view text, std::size_t i) const;
 
-  std::vector<unsigned char> pattern_;
-  std::vector<std::size_t> failure_;
+  std::vector<unsigned char, FatalAllocator<unsigned char>> pattern_;
+  std::vector<std::size_t, FatalAllocator<std::size_t>> failure_;
   bool ignoreCase_;
 };
 
@@ -59,11 +61,6 @@ std::size_t BlankLengthAt(std::string_view text, std::size_t pos);
 
 // `text` without its leading and trailing blanks, as a view into it.
 std::string_view TrimBlanks(std::string_view text);
-
-// Offset of the first character-step match of `pattern` at or after `from`.
-// An empty pattern is found at `from` when from < text.size().
-std::size_t FindChars(std::string_view text, std::string_view pattern, std::size_t from,
-                      bool ignoreCase);
 
 inline std::string_view View(const auto& text) {
   return std::string_view(text.data(), text.size());
