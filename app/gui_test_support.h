@@ -149,4 +149,18 @@ inline int RunWhilePumping(const std::vector<std::string>& command) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Runs xdotool with `arguments` while the window handles events.
+inline int Xdotool(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "xdotool");
+  return RunWhilePumping(arguments);
+}
+
+// A real click (pointer moved there, button pressed and released) at the
+// middle of `widget` in `window`.
+inline int XdotoolClick(Fl_Window& window, const Fl_Widget& widget) {
+  return Xdotool({"mousemove", "--window", std::to_string(XidOf(window)),
+                  std::to_string(widget.x() + widget.w() / 2),
+                  std::to_string(widget.y() + widget.h() / 2), "click", "1"});
+}
+
 }  // namespace gui_test

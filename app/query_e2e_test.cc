@@ -22,21 +22,10 @@ namespace {
 
 using namespace testing_support;
 
-FakeFund Fund(const std::string& code, const std::string& name, const std::string& type,
-              std::vector<FundDay> days) {
-  FakeFund fund;
-  fund.code = code;
-  fund.abbreviation = "ABC";
-  fund.nameUtf8 = name;
-  fund.typeUtf8 = type;
-  fund.pinyin = "PINYIN";
-  fund.days = std::move(days);
-  return fund;
-}
-
 FakeFundData ServiceData() {
   FakeFundData data;
-  data.AddFund(Fund("000001", "华夏成长混合", "混合型-灵活", MakeTradingDays(130, 2020, 9, 24, 3)));
+  data.AddFund(
+      MakeFund("000001", "华夏成长混合", "混合型-灵活", MakeTradingDays(130, 2020, 9, 24, 3)));
   return data;
 }
 
@@ -48,7 +37,6 @@ class QueryEndToEnd : public testing::Test {
     main_ = std::make_unique<MainWindow>();
     InstallWindowEventPump(*main_);
     gui_test::ShowAndWait(*main_);
-    window_ = std::to_string(gui_test::XidOf(main_->window()));
   }
   void TearDown() override {
     InstallEventPump(nullptr);
@@ -61,12 +49,10 @@ class QueryEndToEnd : public testing::Test {
   }
 
   void Xdotool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "xdotool");
-    ASSERT_EQ(gui_test::RunWhilePumping(arguments), 0);
+    ASSERT_EQ(gui_test::Xdotool(std::move(arguments)), 0);
   }
   void ClickOn(const Fl_Widget& widget) {
-    Xdotool({"mousemove", "--window", window_, std::to_string(widget.x() + widget.w() / 2),
-             std::to_string(widget.y() + widget.h() / 2), "click", "1"});
+    ASSERT_EQ(gui_test::XdotoolClick(main_->window(), widget), 0);
   }
   void TypeInto(const Fl_Widget& widget, const std::string& utf8) {
     ClickOn(widget);
@@ -85,7 +71,6 @@ class QueryEndToEnd : public testing::Test {
   }
 
   std::unique_ptr<MainWindow> main_;
-  std::string window_;
 };
 
 TEST_F(QueryEndToEnd, FundOverSeveralPages) {
@@ -146,7 +131,7 @@ TEST_F(QueryEndToEnd, ServiceDown) {
 
 TEST_F(QueryEndToEnd, ASecondQueryReplacesTheFirstOnesResults) {
   FakeFundData data = ServiceData();
-  data.AddFund(Fund("000002", "易方达蓝筹", "股票型", MakeTradingDays(12, 2021, 1, 8, 5)));
+  data.AddFund(MakeFund("000002", "易方达蓝筹", "股票型", MakeTradingDays(12, 2021, 1, 8, 5)));
   FakeFundService service(std::move(data));
   QueryAgainst(service.BaseUrl());
 

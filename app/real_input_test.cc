@@ -34,7 +34,6 @@ class RealInputTest : public testing::Test {
     };
     InstallWindowEventPump(*main_);
     gui_test::ShowAndWait(*main_);
-    window_ = std::to_string(gui_test::XidOf(main_->window()));
   }
   void TearDown() override {
     InstallEventPump(nullptr);
@@ -46,14 +45,12 @@ class RealInputTest : public testing::Test {
 
   // Runs xdotool with `arguments` to its end while the window handles events.
   void Xdotool(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "xdotool");
-    ASSERT_EQ(gui_test::RunWhilePumping(arguments), 0);
+    ASSERT_EQ(gui_test::Xdotool(std::move(arguments)), 0);
   }
 
   // A real click at the middle of `widget`.
   void ClickOn(const Fl_Widget& widget) {
-    Xdotool({"mousemove", "--window", window_, std::to_string(widget.x() + widget.w() / 2),
-             std::to_string(widget.y() + widget.h() / 2), "click", "1"});
+    ASSERT_EQ(gui_test::XdotoolClick(main_->window(), widget), 0);
   }
 
   void Type(const std::string& utf8) { Xdotool({"type", "--delay", "40", utf8}); }
@@ -67,7 +64,6 @@ class RealInputTest : public testing::Test {
 
  private:
   std::unique_ptr<MainWindow> main_;
-  std::string window_;
 };
 
 TEST_F(RealInputTest, SevenTypedCharactersLeaveSixInTheCodeBox) {

@@ -56,7 +56,12 @@ void BM_WholeQuery(benchmark::State& state) {
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
-BENCHMARK(BM_WholeQuery)->Arg(0)->Arg(20)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_WholeQuery)
+    ->Arg(0)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
 

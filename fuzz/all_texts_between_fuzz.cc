@@ -12,6 +12,7 @@
 
 #include "text/bytes_ops.h"
 #include "text/markers.h"
+#include "text/markers_reference.h"
 #include "text/pump_events.h"
 #include "text/text_array_ops.h"
 #include "text/text_cut.h"
@@ -20,34 +21,6 @@
 namespace {
 
 int pumps = 0;
-
-int ReferencePumps(const Text& text, const Text& left, const Text& right, TextArray& output,
-                   bool caseSensitive, int maxLength, const Text& prefix, bool keepLeft,
-                   int start) {
-  int count = 0;
-  ArrayClear(output);
-  int pos = start;
-  for (;;) {
-    pos = FindText(text, left, pos, !caseSensitive);
-    if (pos == -1) break;
-    const int end = FindText(text, right, pos + TextLength(left), !caseSensitive);
-    if (end == -1) break;
-    pos += TextLength(left);
-    Text piece = ConcatText(prefix, TrimText(TextMid(text, pos, end - pos)));
-    if (!piece.empty()) {
-      if (keepLeft) piece = ConcatText(left, piece);
-      if (maxLength != 0) {
-        if (TextLength(piece) < maxLength) ArrayAppend(output, piece);
-        ++count;
-      } else {
-        ArrayAppend(output, piece);
-      }
-      pos = end;
-    }
-    count += 3;
-  }
-  return count;
-}
 
 Text Take(const std::uint8_t*& data, std::size_t& size, std::size_t count) {
   if (count > size) count = size;
@@ -91,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (count != 0 || pumps != 0) std::abort();
   } else {
     TextArray expected;
-    const int expectedPumps = ReferencePumps(text, left, right, expected, caseSensitive, maxLength,
-                                             prefix, keepLeft, start);
+    const int expectedPumps = ReferenceAllTextsBetween(text, left, right, expected, caseSensitive,
+                                                       maxLength, prefix, keepLeft, start);
     if (!(actual == expected) || pumps != expectedPumps) std::abort();
   }
 

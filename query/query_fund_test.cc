@@ -23,27 +23,18 @@ using testing_support::FakeFundServiceOptions;
 using testing_support::FundDay;
 using testing_support::HttpRequest;
 using testing_support::LoopbackServer;
+using testing_support::MakeFund;
 using testing_support::MakeTradingDays;
 using testing_support::OkResponse;
 using testing_support::QueryValue;
 using testing_support::ResponseScript;
 
-FakeFund Fund(const std::string& code, const std::string& name, const std::string& type,
-              std::vector<FundDay> days) {
-  FakeFund fund;
-  fund.code = code;
-  fund.abbreviation = "ABBR" + code;
-  fund.nameUtf8 = name;
-  fund.typeUtf8 = type;
-  fund.pinyin = "PINYIN";
-  fund.days = std::move(days);
-  return fund;
-}
-
 FakeFundData SampleData() {
   FakeFundData data;
-  data.AddFund(Fund("000001", "华夏成长混合", "混合型-灵活", MakeTradingDays(95, 2020, 9, 24, 7)));
-  data.AddFund(Fund("110022", "易方达消费行业股票", "股票型", MakeTradingDays(33, 2021, 3, 5, 11)));
+  data.AddFund(
+      MakeFund("000001", "华夏成长混合", "混合型-灵活", MakeTradingDays(95, 2020, 9, 24, 7)));
+  data.AddFund(
+      MakeFund("110022", "易方达消费行业股票", "股票型", MakeTradingDays(33, 2021, 3, 5, 11)));
   return data;
 }
 
@@ -129,7 +120,8 @@ TEST(QueryFund, DateRangeIsSentAsTypedAndLimitsTheRows) {
   const auto targets = service.RequestTargets();
   ASSERT_GE(targets.size(), 3u);
   for (std::size_t i = 1; i < targets.size(); ++i) {
-    EXPECT_EQ(targets[i].substr(targets[i].find("&per=40")), "&per=40&sdate=2020-07-01&edate=2020-08-31");
+    EXPECT_EQ(targets[i].substr(targets[i].find("&per=40")),
+              "&per=40&sdate=2020-07-01&edate=2020-08-31");
   }
 }
 
@@ -266,8 +258,8 @@ class HandWrittenService {
 };
 
 std::string PageOf(const std::string& rows, int pages) {
-  return "var apidata={ content:\"<table><tbody>" + rows + "</tbody></table>\",records:1,pages:" +
-         std::to_string(pages) + ",curpage:1};";
+  return "var apidata={ content:\"<table><tbody>" + rows +
+         "</tbody></table>\",records:1,pages:" + std::to_string(pages) + ",curpage:1};";
 }
 
 std::string RiseRow(const std::string& date) {
@@ -308,8 +300,7 @@ TEST(QueryFund, AFailingPageContributesNothingAndTheOthersStillCount) {
 TEST(QueryFund, EmptyCodeTakesTheNameFromTheScriptStart) {
   // The script is UTF-8 scanned as code page 936, so the "]" follows an
   // ASCII byte here, as it does in the real script.
-  HandWrittenService service("\"\xE4\xB8\xAD\"]x[\"000001\",\"\xE5\x9F\xBA\"]",
-                             {PageOf("", 0)});
+  HandWrittenService service("\"\xE4\xB8\xAD\"]x[\"000001\",\"\xE5\x9F\xBA\"]", {PageOf("", 0)});
   RecordingView view;
 
   QueryFund(view, Text(service.BaseUrl()));
@@ -321,8 +312,7 @@ TEST(QueryFund, EmptyCodeTakesTheNameFromTheScriptStart) {
 TEST(QueryFund, NameComesFromTheFirstOccurrenceOfTheCode) {
   // "000001" first appears inside another fund's entry.
   HandWrittenService service(
-      "[[\"100000\",\"X\",\"\xE4\xB8\xAD\"],[\"000001\",\"Y\",\"\xE5\x9F\xBA\"]]",
-      {PageOf("", 0)});
+      "[[\"100000\",\"X\",\"\xE4\xB8\xAD\"],[\"000001\",\"Y\",\"\xE5\x9F\xBA\"]]", {PageOf("", 0)});
   RecordingView view;
   view.SetInput(InputBox::编辑框_基金代码, "00000");
 

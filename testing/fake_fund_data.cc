@@ -58,13 +58,13 @@ std::string Row(const FundDay& d, double previousValue) {
   const std::string rateText = d.change == DayChange::kFlat ? "" : FormatNumber("%.2f%%", rate);
   const std::string value = FormatNumber("%.4f", d.netValue);
   return "<tr><td>" + d.DateText() + "</td><td class='tor bold'>" + value +
-         "</td><td class='tor bold'>" + value + "</td><td class='" + ChangeClass(d.change) +
-         "'>" + rateText + "</td><td>开放申购</td><td>开放赎回</td><td class='red unbold'></td></tr>";
+         "</td><td class='tor bold'>" + value + "</td><td class='" + ChangeClass(d.change) + "'>" +
+         rateText + "</td><td>开放申购</td><td>开放赎回</td><td class='red unbold'></td></tr>";
 }
 
 std::string ScriptEntry(const FakeFund& f) {
-  return "[\"" + f.code + "\",\"" + f.abbreviation + "\",\"" + f.nameUtf8 + "\",\"" +
-         f.typeUtf8 + "\",\"" + f.pinyin + "\"]";
+  return "[\"" + f.code + "\",\"" + f.abbreviation + "\",\"" + f.nameUtf8 + "\",\"" + f.typeUtf8 +
+         "\",\"" + f.pinyin + "\"]";
 }
 
 // Two decimals, half away from zero, written without trailing zeros.
@@ -83,6 +83,18 @@ std::string FundDay::DateText() const {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year, month, day);
   return buffer;
+}
+
+FakeFund MakeFund(const std::string& code, const std::string& nameUtf8, const std::string& typeUtf8,
+                  std::vector<FundDay> days) {
+  FakeFund fund;
+  fund.code = code;
+  fund.abbreviation = "ABBR" + code;
+  fund.nameUtf8 = nameUtf8;
+  fund.typeUtf8 = typeUtf8;
+  fund.pinyin = "PINYIN";
+  fund.days = std::move(days);
+  return fund;
 }
 
 std::vector<FundDay> MakeTradingDays(int count, int endYear, int endMonth, int endDay,

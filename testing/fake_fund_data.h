@@ -26,12 +26,17 @@ struct FundDay {
 
 struct FakeFund {
   std::string code;
-  std::string abbreviation;  // e.g. "HXCZHH"
-  std::string nameUtf8;      // e.g. "华夏成长混合"
-  std::string typeUtf8;      // e.g. "混合型-灵活"
-  std::string pinyin;        // e.g. "HUAXIACHENGZHANGHUNHE"
+  std::string abbreviation;   // e.g. "HXCZHH"
+  std::string nameUtf8;       // e.g. "华夏成长混合"
+  std::string typeUtf8;       // e.g. "混合型-灵活"
+  std::string pinyin;         // e.g. "HUAXIACHENGZHANGHUNHE"
   std::vector<FundDay> days;  // newest first, as the service lists them
 };
+
+// A fund with the given code, name, type and days (abbreviation and pinyin
+// filled in).
+FakeFund MakeFund(const std::string& code, const std::string& nameUtf8, const std::string& typeUtf8,
+                  std::vector<FundDay> days);
 
 // `count` trading days (Monday to Friday) ending on the given date, newest
 // first, with rises, falls and flat days drawn from `seed`.
@@ -49,8 +54,8 @@ class FakeFundData {
 
   // One table page as the service answers it. `sdate`/`edate` bound the days
   // when they are valid "YYYY-MM-DD" texts; otherwise the range is open.
-  std::string TablePage(const std::string& code, int page, int pageSize,
-                        const std::string& sdate, const std::string& edate) const;
+  std::string TablePage(const std::string& code, int page, int pageSize, const std::string& sdate,
+                        const std::string& edate) const;
 
   // The days of `code` inside the range, newest first.
   std::vector<FundDay> DaysInRange(const std::string& code, const std::string& sdate,

@@ -15,9 +15,9 @@
 namespace testing_support {
 
 struct FakeFundServiceOptions {
-  int pageSize = 20;              // the service's own page size
-  bool honourPer = false;         // true: "per" sets the page size instead
-  int latencyMilliseconds = 0;    // delay before every answer
+  int pageSize = 20;            // the service's own page size
+  bool honourPer = false;       // true: "per" sets the page size instead
+  int latencyMilliseconds = 0;  // delay before every answer
   std::size_t scriptBytes = 2'000'000;
 };
 
@@ -47,7 +47,6 @@ std::string UnreachableBaseUrl();
 
 // The value of `key` in the query part of `target`, percent-decoded; empty
 // when absent. `present` tells absent from empty.
-std::string QueryValue(const std::string& target, const std::string& key,
-                       bool* present = nullptr);
+std::string QueryValue(const std::string& target, const std::string& key, bool* present = nullptr);
 
 }  // namespace testing_support

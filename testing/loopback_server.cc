@@ -11,27 +11,18 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/winhttp/header_block.h"
+
 namespace testing_support {
 namespace {
 
 // A request head larger than this is not a request we want to serve.
 constexpr std::size_t kMaxHeadBytes = 1 << 20;
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle) {
   if (needle.size() > haystack.size()) return false;
   for (std::size_t i = 0; i + needle.size() <= haystack.size(); ++i) {
-    if (EqualsIgnoringCase(haystack.substr(i, needle.size()), needle)) return true;
+    if (platform::winhttp::HeaderNameEquals(haystack.substr(i, needle.size()), needle)) return true;
   }
   return false;
 }
@@ -137,7 +128,7 @@ BodyState DecodeChunked(std::string_view data, std::string& body, std::size_t& c
 
 std::optional<std::string> HttpRequest::Header(std::string_view name) const {
   for (const auto& [key, value] : headers) {
-    if (EqualsIgnoringCase(key, name)) return value;
+    if (platform::winhttp::HeaderNameEquals(key, name)) return value;
   }
   return std::nullopt;
 }
@@ -145,7 +136,7 @@ std::optional<std::string> HttpRequest::Header(std::string_view name) const {
 std::size_t HttpRequest::HeaderCount(std::string_view name) const {
   std::size_t count = 0;
   for (const auto& header : headers) {
-    if (EqualsIgnoringCase(header.first, name)) ++count;
+    if (platform::winhttp::HeaderNameEquals(header.first, name)) ++count;
   }
   return count;
 }

@@ -5,6 +5,7 @@
 #include "platform/automation/apartment.h"
 #include "platform/automation/class_registry.h"
 #include "platform/automation/dispatch.h"
+#include "text/automation_balance_test.h"
 #include "text/encoding.h"
 #include "text/text_test_support.h"
 #include "text/utf8_literal.h"
@@ -15,21 +16,7 @@ using test_text::Show;
 
 std::string S(const Text& text) { return Show(std::string_view(text.data(), text.size())); }
 
-class KeepNonAsciiTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    objects_ = platform::com::LiveObjectCount();
-    apartment_ = platform::com::ApartmentInitCount();
-  }
-  void TearDown() override {
-    EXPECT_EQ(platform::com::LiveObjectCount(), objects_) << "an automation object leaked";
-    EXPECT_EQ(platform::com::ApartmentInitCount(), apartment_) << "COM left unbalanced";
-  }
-
- private:
-  long objects_ = 0;
-  int apartment_ = 0;
-};
+using KeepNonAsciiTest = AutomationBalanceTest;
 
 struct FilterCase {
   const char* what;

@@ -1,4 +1,5 @@
 #include "text/markers.h"
+#include "text/markers_reference.h"
 
 #include <gtest/gtest.h>
 
@@ -258,36 +259,6 @@ TEST(AllTextsBetweenTest, CutsRealTableRows) {
   EXPECT_EQ(V(rows.At(1)), V(expected));
   EXPECT_EQ(V(rows.At(2)), V(expected));
   EXPECT_EQ(V(TextBetween(rows.At(1), kDatePrefix, T("</td>"))), "2020-09-24");
-}
-
-// The extraction written out step by step from the primitives, as the
-// reference for the randomised comparison below. Returns the pump count.
-int ReferenceAllTextsBetween(const Text& text, const Text& left, const Text& right,
-                             TextArray& output, bool caseSensitive, int maxLength,
-                             const Text& prefix, bool keepLeft, int start) {
-  int pumps = 0;
-  ArrayClear(output);
-  int pos = start;
-  for (;;) {
-    pos = FindText(text, left, pos, !caseSensitive);
-    if (pos == -1) break;
-    const int end = FindText(text, right, pos + TextLength(left), !caseSensitive);
-    if (end == -1) break;
-    pos += TextLength(left);
-    Text piece = ConcatText(prefix, TrimText(TextMid(text, pos, end - pos)));
-    if (!piece.empty()) {
-      if (keepLeft) piece = ConcatText(left, piece);
-      if (maxLength != 0) {
-        if (TextLength(piece) < maxLength) ArrayAppend(output, piece);
-        ++pumps;
-      } else {
-        ArrayAppend(output, piece);
-      }
-      pos = end;
-    }
-    pumps += 3;
-  }
-  return pumps;
 }
 
 std::string RandomText(std::mt19937& random, std::size_t minLength, std::size_t maxLength) {

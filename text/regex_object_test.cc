@@ -7,6 +7,7 @@
 #include "platform/automation/apartment.h"
 #include "platform/automation/class_registry.h"
 #include "platform/automation/dispatch.h"
+#include "text/automation_balance_test.h"
 #include "text/text_test_support.h"
 #include "text/utf8_literal.h"
 
@@ -17,22 +18,7 @@ using test_text::T;
 
 std::string S(const Text& text) { return Show(std::string_view(text.data(), text.size())); }
 
-// Every test must leave no automation object alive and COM as it found it.
-class RegexObjectTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    objects_ = platform::com::LiveObjectCount();
-    apartment_ = platform::com::ApartmentInitCount();
-  }
-  void TearDown() override {
-    EXPECT_EQ(platform::com::LiveObjectCount(), objects_) << "an automation object leaked";
-    EXPECT_EQ(platform::com::ApartmentInitCount(), apartment_) << "COM left unbalanced";
-  }
-
- private:
-  long objects_ = 0;
-  int apartment_ = 0;
-};
+using RegexObjectTest = AutomationBalanceTest;
 
 TEST_F(RegexObjectTest, CreationInitialisesComAndDestructionTakesItBack) {
   const int before = platform::com::ApartmentInitCount();
