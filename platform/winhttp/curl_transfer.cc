@@ -345,7 +345,7 @@ bool CurlTransfer::PlanRedirect(int status, const std::string& location) {
   if (portNumber < 1 || portNumber > 65535) return false;
   next.host = host;
   next.port = static_cast<std::uint16_t>(portNumber);
-  if (path.empty()) path = "/";
+  if (path.empty()) path.assign(1, '/');  // not = "/": GCC 12 warns falsely (-Wrestrict)
   next.target = EscapeTargetBytes(query.empty() ? path : path + "?" + query);
 
   // 303 turns everything but HEAD into a GET, 301 and 302 turn a POST into

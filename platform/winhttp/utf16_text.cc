@@ -94,7 +94,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  std::uint32_t codePoint;
+  std::uint32_t codePoint = 0;
   for (std::size_t pos = 0; pos < bytes.size();) {
     std::size_t length = DecodeUtf8(bytes, pos, codePoint);
     if (length == 0) return false;
@@ -110,7 +110,7 @@ std::u16string BytesToUtf16(std::string_view bytes) {
     for (char c : bytes) out += static_cast<char16_t>(static_cast<unsigned char>(c));
     return out;
   }
-  std::uint32_t codePoint;
+  std::uint32_t codePoint = 0;
   for (std::size_t pos = 0; pos < bytes.size();) {
     pos += DecodeUtf8(bytes, pos, codePoint);
     AppendUtf16(out, codePoint);
