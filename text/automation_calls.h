@@ -60,7 +60,8 @@ class AutomationArgument {
   AutomationArgument(bool value) : kind_(Kind::kBool), bool_(value) {}
   AutomationArgument(std::int32_t value) : kind_(Kind::kInt), int_(value) {}
   AutomationArgument(double value) : kind_(Kind::kDouble), double_(value) {}
-  AutomationArgument(const AutomationVariant& variant) : kind_(Kind::kVariant), variant_(&variant) {}
+  AutomationArgument(const AutomationVariant& variant)
+      : kind_(Kind::kVariant), variant_(&variant) {}
 
   enum class Kind { kText, kBool, kInt, kDouble, kVariant };
   Kind kind() const { return kind_; }
