@@ -14,6 +14,7 @@
 #include "text/text_cut.h"
 #include "text/text_scan.h"
 #include "text/text_test_support.h"
+#include "text/utf8_literal.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ using test_text::Array;
 using test_text::T;
 using test_text::V;
 
-const Text kQuote(gbk::kQuoteMarker);        // "#引号"
-const Text kDatePrefix("\xC8\xD5\xC6\xDA");  // 日期
+const Text kQuote(gbk::kQuoteMarker);  // "#引号"
+const Text kDatePrefix = Utf8Literal("日期");
 
 struct BetweenCase {
   Text text;
