@@ -57,8 +57,9 @@ void QueryFund(FundView& view, const Text& serviceBase) {
   // arrived, so a change made while it loaded still counts.
   Text dates;
   if (!view.IsSinceInceptionChecked()) {
-    dates = ConcatText("&sdate=", view.ReadInput(InputBox::编辑框1开始),
-                       "&edate=", view.ReadInput(InputBox::编辑框1结束));
+    const Text start = view.ReadInput(InputBox::编辑框1开始);
+    const Text end = view.ReadInput(InputBox::编辑框1结束);
+    dates = ConcatText("&sdate=", start, "&edate=", end);
   }
 
   // The first page is fetched only for its page count; its rows are taken
