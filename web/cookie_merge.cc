@@ -11,7 +11,7 @@ bool IsDeletedPiece(const Text& piece) { return TextRight(piece, 8) == "=deleted
 
 Text CookieName(const Text& piece) {
   const int equals = FindText(piece, "=");
-  if (equals == -1) return TrimText(piece);
+  if (equals == -1) return piece;
   return TrimText(TextLeft(piece, equals - 1));
 }
 

@@ -13,7 +13,7 @@
 Text MergeCookies(Text& held, Text& received);
 
 // The bytes before the first "=" of a piece, trimmed of blanks; a piece
-// without "=" is its own name.
+// without "=" is its own name, as it stands.
 Text CookieName(const Text& piece);
 
 // True when some element of `list` has the cookie name `name` (exact bytes).

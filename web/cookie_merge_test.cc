@@ -75,6 +75,8 @@ TEST(MergeCookies, RemovesFullWidthSpacesButKeepsTabs) {
 TEST(CookieName, IsTheTrimmedTextBeforeTheFirstEquals) {
   EXPECT_EQ(S(CookieName(" sid =1=2")), "sid");
   EXPECT_EQ(S(CookieName("flag")), "flag");
+  // Without "=" the whole piece is the name, blanks and all.
+  EXPECT_EQ(S(CookieName(" flag ")), " flag ");
   EXPECT_EQ(S(CookieName("=v")), "");
   EXPECT_EQ(S(CookieName("")), "");
 }

@@ -207,7 +207,9 @@ Text TransferPage(wh::WinHttpApi& api, const Text& url, FetchOptions& options, R
   // field from an earlier fetch.
   options.newCookies = std::move(fields.cookies);
   if (fields.location.has_value()) options.location = std::move(*fields.location);
-  if (options.mergeCookies && cookiesPresent) {
+  // Looked at afresh: the window handlers that ran after each header line may
+  // have given or taken the caller's cookie text.
+  if (options.mergeCookies && options.cookies.has_value()) {
     options.newCookies = MergeCookies(*options.cookies, options.newCookies);
   }
   options.responseBytes = std::move(received);

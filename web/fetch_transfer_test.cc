@@ -509,6 +509,39 @@ TEST_F(FetchFixture, MergeRunsEvenWithoutNewCookiesAndNotWhenSwitchedOff) {
   EXPECT_EQ(S(options.newCookies), "c=3");
 }
 
+// Whether cookies are present is looked at again when the merge is due: a
+// window handler that runs while the header lines are read may have given or
+// taken the caller's cookie text in the meantime.
+TEST_F(FetchFixture, TheCookieSwitchIsReadAgainWhenTheMergeIsDue) {
+  struct Case {
+    bool presentAtStart;
+    bool presentAfterPump;
+    const char* option;      // the cookie option value set before sending
+    const char* newCookies;  // after the fetch
+  };
+  const Case cases[] = {
+      {true, false, "79", "c=3"},
+      {false, true, "63", "c=3; h=1"},
+  };
+  for (const Case& c : cases) {
+    ScriptedWinHttp api;
+    api.SetRawHeaders("HTTP/1.1 200 OK\r\nSet-Cookie: c=3\r\n\r\n");
+    FetchOptions options;
+    if (c.presentAtStart) options.cookies = Text("h=1");
+    onPump_ = [&] {
+      if (c.presentAfterPump) {
+        options.cookies = Text("h=1");
+      } else {
+        options.cookies.reset();
+      }
+    };
+    FetchPageVia(api, "http://h/", options);
+    EXPECT_EQ(api.Find("WinHttpSetOption")->arguments[1], c.option);
+    EXPECT_EQ(S(options.newCookies), c.newCookies) << c.presentAtStart;
+    EXPECT_EQ(options.cookies.has_value(), c.presentAfterPump);
+  }
+}
+
 TEST_F(FetchFixture, PumpsAfterEveryHeaderLineAndOnceOnTheWayOut) {
   api_.SetRawHeaders("HTTP/1.1 200 OK\r\nA: 1\r\nB: 2\r\n\r\n");
   Fetch();

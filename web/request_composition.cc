@@ -67,21 +67,17 @@ bool CrackRequestUrl(wh::WinHttpApi& api, const Text& url, RequestTarget& target
   target.port = components.nPort;
   target.secure = components.nScheme == wh::INTERNET_SCHEME_HTTPS;
 
-  // The path and the query stay UTF-16. The fragment is for the browser, not
-  // the server, so it is never sent; an empty path becomes "/" and keeps the
-  // query ("http://host?a=1" asks for "/?a=1").
-  std::u16string extra;
-  if (components.dwExtraInfoLength > 0) {
-    extra.assign(components.lpszExtraInfo, components.dwExtraInfoLength);
-    const std::size_t hash = extra.find(u'#');
-    if (hash != std::u16string::npos) extra.resize(hash);
-  }
+  // The path and the extra info (query and fragment, as the cracker split
+  // them) stay UTF-16 and go on together. An empty path becomes "/" and keeps
+  // the extra info ("http://host?a=1" asks for "/?a=1").
   if (components.dwUrlPathLength < 1) {
     target.object = u"/";
   } else {
     target.object.assign(components.lpszUrlPath, components.dwUrlPathLength);
   }
-  target.object += extra;
+  if (components.dwExtraInfoLength > 0) {
+    target.object.append(components.lpszExtraInfo, components.dwExtraInfoLength);
+  }
   return true;
 }
 

@@ -15,7 +15,7 @@ struct RequestTarget {
   Text host;               // code page 936
   std::uint16_t port = 0;  // the scheme's default when the URL names none
   bool secure = false;     // https
-  std::u16string object;   // path and query, UTF-16 as in the URL; "/" at least
+  std::u16string object;   // path and extra info, UTF-16 as in the URL; "/" at least
 };
 
 // Cracks `url` with the call set's URL cracker. False when the cracker fails

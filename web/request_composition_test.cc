@@ -134,9 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"http://127.0.0.1:8080/p", "127.0.0.1", 8080, false, u"/p"},
         // An empty path keeps its query behind the "/".
         TargetCase{"http://example.com?q=1", "example.com", 80, false, u"/?q=1"},
-        // The fragment stays with the client.
-        TargetCase{"http://example.com/p?q=1#top", "example.com", 80, false, u"/p?q=1"},
-        TargetCase{"http://example.com#top", "example.com", 80, false, u"/"}));
+        // The extra info goes on whole, fragment included, as the cracker split it.
+        TargetCase{"http://example.com/p?q=1#top", "example.com", 80, false, u"/p?q=1#top"},
+        TargetCase{"http://example.com/p#top", "example.com", 80, false, u"/p#top"},
+        TargetCase{"http://example.com#top", "example.com", 80, false, u"/#top"}));
 
 TEST(CrackRequestUrl, AsksForPointersAndKeepsUserInformationUnrequested) {
   testing_support::ScriptedWinHttp api;

@@ -22,6 +22,8 @@ std::string EscapeTargetBytes(std::string_view bytes) {
 }
 
 std::string WireTarget(std::u16string_view target) {
+  // A fragment belongs to the client; HTTP never sends it to the server.
+  target = target.substr(0, target.find(u'#'));
   if (target.empty()) return "/";
   return EscapeTargetBytes(Utf16ToUtf8(target));
 }

@@ -138,7 +138,7 @@ TEST(RequestOnTheWire, HeadDoesNotWaitForTheAnnouncedBody) {
   EXPECT_EQ(OnlyRequest(server).method, "HEAD");
 }
 
-TEST(RequestOnTheWire, TargetIsSentAsGivenWithUnsafeBytesEscaped) {
+TEST(RequestOnTheWire, TargetIsSentAsGivenWithUnsafeBytesEscapedAndNoFragment) {
   struct Case {
     std::u16string target;
     std::string onWire;
@@ -148,7 +148,9 @@ TEST(RequestOnTheWire, TargetIsSentAsGivenWithUnsafeBytesEscaped) {
       {u"/a/../b/./c", "/a/../b/./c"},
       {u"/%zz?q=%20%&", "/%zz?q=%20%&"},
       {u"//double//slash", "//double//slash"},
-      {u"/p#frag", "/p#frag"},
+      {u"/p#frag", "/p"},
+      {u"/p?q=1#frag?x", "/p?q=1"},
+      {u"#frag", "/"},
       {u"/t\tab\x7f", "/t%09ab%7F"},
       {u"/\"<>\\^`{|}", "/\"<>\\^`{|}"},
       {u"", "/"},
