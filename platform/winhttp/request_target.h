@@ -13,7 +13,7 @@ namespace platform::winhttp {
 std::string EscapeTargetBytes(std::string_view bytes);
 
 // The target of WinHttpOpenRequest (UTF-16, non-ASCII sent as UTF-8) in its
-// wire form; an empty target is "/".
+// wire form, without any "#" fragment; an empty target is "/".
 std::string WireTarget(std::u16string_view target);
 
 }  // namespace platform::winhttp
