@@ -3,11 +3,13 @@
 // window runs in a child process (its own X connection), the fake service
 // stays in this one and keeps the request log.
 
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -63,33 +65,60 @@ FakeFundData ServiceData() {
 
 class CloseDuringQuery : public testing::TestWithParam<int> {};
 
+// Waits up to `milliseconds` for one byte on `fd`; false on time-out or EOF.
+bool ReadByteWithin(int fd, int milliseconds) {
+  pollfd ready{fd, POLLIN, 0};
+  if (poll(&ready, 1, milliseconds) != 1) return false;
+  char byte = 0;
+  return read(fd, &byte, 1) == 1;
+}
+
 TEST_P(CloseDuringQuery, EndsTheProgramWithoutFurtherRequests) {
   ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X display: run through with_xvfb.sh";
-  FakeFundServiceOptions options;
-  options.scriptBytes = 10'000;
-  FakeFundService service(ServiceData(), options);
-
   const int closeAtPump = GetParam();
-  int signal[2];
-  ASSERT_EQ(pipe(signal), 0);
+
+  // The window process is forked while this one still runs a single thread
+  // (a fork beside running threads may copy a lock some thread held); the
+  // service starts afterwards and sends its address down a pipe.
+  int address[2];
+  int closing[2];
+  ASSERT_EQ(pipe(address), 0);
+  ASSERT_EQ(pipe(closing), 0);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    close(signal[0]);
-    RunWindowAndCloseDuringQuery(service.BaseUrl(), closeAtPump, signal[1]);
+    close(address[1]);
+    close(closing[0]);
+    char base[128] = {};
+    std::size_t length = 0;
+    while (length < sizeof base - 1) {
+      const ssize_t got = read(address[0], base + length, sizeof base - 1 - length);
+      if (got <= 0) break;
+      length += static_cast<std::size_t>(got);
+    }
+    RunWindowAndCloseDuringQuery(std::string(base, length), closeAtPump, closing[1]);
   }
-  close(signal[1]);
+  close(address[0]);
+  close(closing[1]);
+
+  FakeFundServiceOptions options;
+  options.scriptBytes = 10'000;
+  FakeFundService service(ServiceData(), options);
+  const std::string base = service.BaseUrl();
+  ASSERT_EQ(write(address[1], base.data(), base.size()), static_cast<ssize_t>(base.size()));
+  close(address[1]);
 
   // Requests are made one after another and each is answered before the
   // query goes on, so what the service has logged when the close goes out
   // is every request made before it.
-  char closing = 0;
-  ASSERT_EQ(read(signal[0], &closing, 1), 1) << "the query never reached the pump";
+  const bool reachedPump = ReadByteWithin(closing[0], 60'000);
   const std::size_t requestsBeforeClose = service.RequestCount();
-  close(signal[0]);
+  close(closing[0]);
+  if (!reachedPump) kill(child, SIGKILL);
 
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(reachedPump) << "the query never reached the pump";
   ASSERT_TRUE(WIFEXITED(status)) << "the window process crashed (signal "
                                  << (WIFSIGNALED(status) ? WTERMSIG(status) : 0) << ")";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the query resumed after the window closed";
