@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_test_support.h"
 #include "app/main_window.h"
+#include "app/shown_window_test.h"
 #include "app/toolkit_setup.h"
 #include "app/window_pump.h"
 #include "query/query_fund.h"
@@ -29,31 +29,12 @@ FakeFundData ServiceData() {
   return data;
 }
 
-class QueryEndToEnd : public testing::Test {
+class QueryEndToEnd : public ShownWindowTest {
  protected:
-  void SetUp() override {
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X display: run through with_xvfb.sh";
-    InitialiseToolkit();
-    main_ = std::make_unique<MainWindow>();
-    InstallWindowEventPump(*main_);
-    gui_test::ShowAndWait(*main_);
-  }
-  void TearDown() override {
-    InstallEventPump(nullptr);
-    main_.reset();
-    gui_test::Drain();
-  }
-
   void QueryAgainst(const std::string& base) {
     main_->onQuery = [this, base] { QueryFund(*main_, Text(base)); };
   }
 
-  void Xdotool(std::vector<std::string> arguments) {
-    ASSERT_EQ(gui_test::Xdotool(std::move(arguments)), 0);
-  }
-  void ClickOn(const Fl_Widget& widget) {
-    ASSERT_EQ(gui_test::XdotoolClick(main_->window(), widget), 0);
-  }
   void TypeInto(const Fl_Widget& widget, const std::string& utf8) {
     ClickOn(widget);
     Xdotool({"type", "--delay", "20", utf8});
@@ -69,8 +50,6 @@ class QueryEndToEnd : public testing::Test {
       EXPECT_EQ(Label(DayCountLabel(k)), expected[9 + k]) << "days, weekday " << k;
     }
   }
-
-  std::unique_ptr<MainWindow> main_;
 };
 
 TEST_F(QueryEndToEnd, FundOverSeveralPages) {

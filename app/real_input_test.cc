@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/gui_test_support.h"
 #include "app/main_window.h"
+#include "app/shown_window_test.h"
 #include "app/toolkit_setup.h"
 #include "app/window_pump.h"
 #include "query/weekday_tally.h"
@@ -22,36 +22,18 @@
 
 namespace {
 
-class RealInputTest : public testing::Test {
+class RealInputTest : public ShownWindowTest {
  protected:
   void SetUp() override {
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X display: run through with_xvfb.sh";
-    InitialiseToolkit();
-    main_ = std::make_unique<MainWindow>();
+    ShownWindowTest::SetUp();
+    if (HasFatalFailure()) return;
     main_->onQuery = [this] {
       ++queries_;
       TallyWeekdays(TextArray(), *main_);
     };
-    InstallWindowEventPump(*main_);
-    gui_test::ShowAndWait(*main_);
-  }
-  void TearDown() override {
-    InstallEventPump(nullptr);
-    main_.reset();
-    gui_test::Drain();
   }
 
   MainWindow& main() { return *main_; }
-
-  // Runs xdotool with `arguments` to its end while the window handles events.
-  void Xdotool(std::vector<std::string> arguments) {
-    ASSERT_EQ(gui_test::Xdotool(std::move(arguments)), 0);
-  }
-
-  // A real click at the middle of `widget`.
-  void ClickOn(const Fl_Widget& widget) {
-    ASSERT_EQ(gui_test::XdotoolClick(main_->window(), widget), 0);
-  }
 
   void Type(const std::string& utf8) { Xdotool({"type", "--delay", "40", utf8}); }
   void Keys(const std::vector<std::string>& keys) {
@@ -61,9 +43,6 @@ class RealInputTest : public testing::Test {
   }
 
   int queries_ = 0;
-
- private:
-  std::unique_ptr<MainWindow> main_;
 };
 
 TEST_F(RealInputTest, SevenTypedCharactersLeaveSixInTheCodeBox) {

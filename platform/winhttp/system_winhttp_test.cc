@@ -258,17 +258,33 @@ TEST(FailurePoints, RefusedConnectionFailsTheSend) {
   EXPECT_EQ(RunExchange(Api(), setup).failedAt, "WinHttpSendRequest");
 }
 
-TEST(FailurePoints, ConnectTimeoutFailsTheSend) {
-  // A listening socket whose accept queue is full: further connection
-  // attempts get no answer at all, as from a host that is down.
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
+// A socket listening on a free loopback port with the given backlog (and
+// receive buffer, when not 0) that never accepts; -1 on failure.
+int ListenOnLoopback(int backlog, int receiveBuffer, sockaddr_in& address) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (listener < 0) return -1;
+  if (receiveBuffer > 0) {
+    ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  }
+  address = sockaddr_in{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 0), 0);
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listener, backlog) != 0 ||
+      ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    ::close(listener);
+    return -1;
+  }
+  return listener;
+}
+
+TEST(FailurePoints, ConnectTimeoutFailsTheSend) {
+  // A listening socket whose accept queue is full: further connection
+  // attempts get no answer at all, as from a host that is down.
+  sockaddr_in address{};
+  const int listener = ListenOnLoopback(0, 0, address);
+  ASSERT_GE(listener, 0);
   std::vector<int> fillers;
   for (int i = 0; i < 4; ++i) {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
@@ -288,16 +304,9 @@ TEST(FailurePoints, ConnectTimeoutFailsTheSend) {
 TEST(FailurePoints, UploadThatStopsMovingFailsTheSend) {
   // A listener that never accepts: the connection is made by the kernel,
   // which buffers a little of the body and then takes no more.
-  int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-  int small = 4096;
-  ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
   sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listener, 4), 0);
-  ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  const int listener = ListenOnLoopback(4, 4096, address);
+  ASSERT_GE(listener, 0);
   ExchangeSetup setup;
   setup.port = ntohs(address.sin_port);
   setup.verb = u"POST";
