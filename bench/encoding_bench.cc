@@ -10,22 +10,24 @@
 
 namespace {
 
-// UTF-8 text like a page of the fund list: ASCII with Chinese names mixed in.
-Text MakeUtf8(std::size_t size) {
-  const Text piece = "[\"000001\",\"HXCZHH\",\"华夏成长混合\",\"混合型\"],";
+// `piece` repeated and cut to exactly `size` bytes.
+Text Repeated(const Text& piece, std::size_t size) {
   Text text;
+  text.reserve(size + piece.size());
   while (text.size() < size) text += piece;
   text.resize(size);
   return text;
 }
 
+// UTF-8 text like a page of the fund list: ASCII with Chinese names mixed in.
+Text MakeUtf8(std::size_t size) {
+  return Repeated("[\"000001\",\"HXCZHH\",\"华夏成长混合\",\"混合型\"],", size);
+}
+
 // The same kind of text percent-encoded, as it comes out of a script.
 Text MakePercentEncoded(std::size_t size) {
-  const Text piece = "000001%2CHXCZHH%2C%E5%8D%8E%E5%A4%8F%E6%88%90%E9%95%BF+%E6%B7%B7%E5%90%88;";
-  Text text;
-  while (text.size() < size) text += piece;
-  text.resize(size);
-  return text;
+  return Repeated("000001%2CHXCZHH%2C%E5%8D%8E%E5%A4%8F%E6%88%90%E9%95%BF+%E6%B7%B7%E5%90%88;",
+                  size);
 }
 
 void BM_Utf8ToAnsi(benchmark::State& state) {

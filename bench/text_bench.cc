@@ -5,33 +5,20 @@
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
-#include <string_view>
 
 #include "text/markers.h"
 #include "text/text_array_ops.h"
 #include "text/text_cut.h"
 #include "text/text_scan.h"
+#include "text/utf8_literal.h"
 
 namespace {
 
-// Code-page-936 characters for the generated pages.
-constexpr std::string_view kKai = "\xBF\xAA";   // 开
-constexpr std::string_view kFang = "\xB7\xC5";  // 放
-constexpr std::string_view kShen = "\xC9\xEA";  // 申
-constexpr std::string_view kGou = "\xB9\xBA";   // 购
-constexpr std::string_view kShu = "\xCA\xEA";   // 赎
-constexpr std::string_view kHui = "\xBB\xD8";   // 回
-constexpr std::string_view kJi = "\xBB\xF9";    // 基
-constexpr std::string_view kJin = "\xBD\xF0";   // 金
-// A character whose trail byte is the ASCII "A", so scans must step over it.
-constexpr std::string_view kShang = "\x81\x41";  // 丄
-
-// About `bytes` bytes of mixed ASCII and two-byte characters.
+// About `bytes` bytes of mixed ASCII and two-byte characters. The "丄" has
+// the ASCII "A" as its trail byte, so scans must step over it.
 Text MixedText(std::size_t bytes) {
-  Text chunk = ConcatText(std::string_view("Fund value 4.8680 "), kJi, kJin,
-                          std::string_view(" rose; 2020-09-24 "), kKai, kFang, kShen, kGou,
-                          std::string_view(" <td class='tor bold'>"), kShang,
-                          std::string_view("</td> "), kShu, kHui, std::string_view(";\r\n"));
+  const Text chunk = Utf8Literal(
+      "Fund value 4.8680 基金 rose; 2020-09-24 开放申购 <td class='tor bold'>丄</td> 赎回;\r\n");
   Text text;
   text.reserve(bytes + chunk.size());
   while (text.size() < bytes) text += chunk;
@@ -39,11 +26,10 @@ Text MixedText(std::size_t bytes) {
 }
 
 Text TablePage(int rows) {
-  const Text row = ConcatText(
-      std::string_view("<tr><td>2020-09-24</td><td class='tor bold'>4.8680</td>"
-                       "<td class='tor bold'>4.8680</td><td class='tor bold grn'>-3.81%</td><td>"),
-      kKai, kFang, kShen, kGou, std::string_view("</td><td>"), kKai, kFang, kShu, kHui,
-      std::string_view("</td><td class='red unbold'></td></tr>\r\n"));
+  const Text row = Utf8Literal(
+      "<tr><td>2020-09-24</td><td class='tor bold'>4.8680</td>"
+      "<td class='tor bold'>4.8680</td><td class='tor bold grn'>-3.81%</td><td>开放申购</td>"
+      "<td>开放赎回</td><td class='red unbold'></td></tr>\r\n");
   Text page = "<table class='w782 comm lsjz'><thead><tr><th>date</th></tr></thead><tbody>";
   page.reserve(page.size() + row.size() * static_cast<std::size_t>(rows) + 64);
   for (int i = 0; i < rows; ++i) page += row;
@@ -80,7 +66,7 @@ BENCHMARK(BM_FindTextRepetitive)->Arg(kMiB)->Arg(2 * kMiB)->Unit(benchmark::kMic
 
 void BM_AllTextsBetweenRows(benchmark::State& state) {
   const Text page = TablePage(static_cast<int>(state.range(0)));
-  const Text prefix = "\xC8\xD5\xC6\xDA";  // 日期
+  const Text prefix = Utf8Literal("日期");
   TextArray rows;
   for (auto _ : state) {
     benchmark::DoNotOptimize(AllTextsBetween(page, "<tr><td>", "</tr>", rows, false, 0, prefix));

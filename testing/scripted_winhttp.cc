@@ -2,86 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+
+#include "platform/winhttp/url_cracker.h"
+#include "platform/winhttp/utf16_text.h"
 
 namespace testing_support {
 
 namespace wh = platform::winhttp;
 
-std::string Utf16ToUtf8(const char16_t* units, std::size_t count) {
-  std::string out;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t code = units[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = 0xFFFD;
-    }
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-  return out;
-}
-
-std::u16string Utf8ToUtf16(const std::string& utf8) {
-  std::u16string out;
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    std::uint32_t code = 0xFFFD;
-    std::size_t length = 1;
-    if (byte < 0x80) {
-      code = byte;
-    } else if ((byte & 0xE0) == 0xC0) {
-      length = 2;
-    } else if ((byte & 0xF0) == 0xE0) {
-      length = 3;
-    } else if ((byte & 0xF8) == 0xF0) {
-      length = 4;
-    }
-    if (length > 1) {
-      if (i + length > utf8.size()) {
-        length = 1;
-      } else {
-        code = byte & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-          code = (code << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        }
-      }
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(code));
-    }
-    i += length;
-  }
-  return out;
-}
-
 namespace {
 
 std::string WideArgument(wh::LPCWSTR text) {
-  if (text == nullptr) return "<null>";
-  std::size_t length = 0;
-  while (text[length] != 0) ++length;
-  return Utf16ToUtf8(text, length);
+  return text == nullptr ? "<null>" : wh::Utf16ToUtf8(wh::NulTerminatedView(text));
 }
 
 std::string PointerArgument(const void* pointer) { return pointer == nullptr ? "<null>" : "<set>"; }
@@ -96,7 +29,7 @@ void ScriptedWinHttp::FailCall(const std::string& function, int occurrence) {
   failures_[function].push_back(occurrence);
 }
 
-void ScriptedWinHttp::SetRawHeaders(const std::string& utf8) { headers_ = Utf8ToUtf16(utf8); }
+void ScriptedWinHttp::SetRawHeaders(const std::string& utf8) { headers_ = wh::BytesToUtf16(utf8); }
 
 void ScriptedWinHttp::SetBodyChunks(std::vector<std::string> chunks) {
   chunks_ = std::move(chunks);
@@ -138,6 +71,15 @@ int ScriptedWinHttp::CountOf(const std::string& function) const {
       calls_.begin(), calls_.end(), [&](const WinHttpCall& c) { return c.function == function; }));
 }
 
+std::vector<std::vector<std::string>> ScriptedWinHttp::ArgumentsOf(
+    const std::string& function) const {
+  std::vector<std::vector<std::string>> arguments;
+  for (const WinHttpCall& call : calls_) {
+    if (call.function == function) arguments.push_back(call.arguments);
+  }
+  return arguments;
+}
+
 bool ScriptedWinHttp::Record(const std::string& function, std::vector<std::string> arguments) {
   calls_.push_back({function, std::move(arguments)});
   const int occurrence = ++counts_[function];
@@ -166,10 +108,9 @@ wh::BOOL ScriptedWinHttp::WinHttpCheckPlatform() {
 
 wh::BOOL ScriptedWinHttp::WinHttpCrackUrl(wh::LPCWSTR url, DWORD urlLength, DWORD flags,
                                           wh::URL_COMPONENTS* components) {
-  const std::u16string text =
-      url == nullptr ? std::u16string() : std::u16string(url, url + urlLength);
-  std::vector<std::string> arguments = {Utf16ToUtf8(text.data(), text.size()), Number(urlLength),
-                                        Number(flags)};
+  const std::u16string_view text =
+      url == nullptr ? std::u16string_view() : std::u16string_view(url, urlLength);
+  std::vector<std::string> arguments = {wh::Utf16ToUtf8(text), Number(urlLength), Number(flags)};
   if (components != nullptr) {
     // Lengths of -1 show as 4294967295.
     for (DWORD field :
@@ -179,53 +120,10 @@ wh::BOOL ScriptedWinHttp::WinHttpCrackUrl(wh::LPCWSTR url, DWORD urlLength, DWOR
       arguments.push_back(Number(field));
     }
   }
-  if (Record("WinHttpCrackUrl", std::move(arguments)) || components == nullptr) return wh::kFalse;
-
-  // scheme "://" host [":" port] [path] [extra], pointers into the caller's URL.
-  const std::u16string::size_type schemeEnd = text.find(u"://");
-  if (schemeEnd == std::u16string::npos) return wh::kFalse;
-  std::u16string scheme = text.substr(0, schemeEnd);
-  for (char16_t& unit : scheme) {
-    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + 32);
-  }
-  if (scheme == u"http") {
-    components->nScheme = wh::INTERNET_SCHEME_HTTP;
-    components->nPort = wh::INTERNET_DEFAULT_HTTP_PORT;
-  } else if (scheme == u"https") {
-    components->nScheme = wh::INTERNET_SCHEME_HTTPS;
-    components->nPort = wh::INTERNET_DEFAULT_HTTPS_PORT;
-  } else {
-    return wh::kFalse;
-  }
-  wh::LPWSTR base = const_cast<wh::LPWSTR>(url);
-  const std::size_t hostStart = schemeEnd + 3;
-  std::size_t hostEnd = text.find_first_of(u":/?#", hostStart);
-  if (hostEnd == std::u16string::npos) hostEnd = text.size();
-  std::size_t position = hostEnd;
-  if (position < text.size() && text[position] == u':') {
-    std::uint32_t port = 0;
-    ++position;
-    const std::size_t digitsStart = position;
-    while (position < text.size() && text[position] >= u'0' && text[position] <= u'9') {
-      port = port * 10 + (text[position] - u'0');
-      if (port > 65535) return wh::kFalse;
-      ++position;
-    }
-    if (position == digitsStart) return wh::kFalse;
-    components->nPort = static_cast<wh::INTERNET_PORT>(port);
-  }
-  std::size_t pathEnd = text.find_first_of(u"?#", position);
-  if (pathEnd == std::u16string::npos) pathEnd = text.size();
-  if (pathEnd > position && text[position] != u'/') return wh::kFalse;
-
-  components->lpszScheme = base;
-  components->dwSchemeLength = static_cast<DWORD>(schemeEnd);
-  components->lpszHostName = base + hostStart;
-  components->dwHostNameLength = static_cast<DWORD>(hostEnd - hostStart);
-  components->lpszUrlPath = base + position;
-  components->dwUrlPathLength = static_cast<DWORD>(pathEnd - position);
-  components->lpszExtraInfo = base + pathEnd;
-  components->dwExtraInfoLength = static_cast<DWORD>(text.size() - pathEnd);
+  if (Record("WinHttpCrackUrl", std::move(arguments))) return wh::kFalse;
+  // The platform's own cracker does the work; the script only records the
+  // call, fails it on demand and may bend what comes back.
+  if (!wh::CrackUrl(url, urlLength, flags, components)) return wh::kFalse;
   if (adjustCrack_) adjustCrack_(*components);
   return wh::kTrue;
 }
@@ -300,8 +198,9 @@ wh::BOOL ScriptedWinHttp::WinHttpAddRequestHeaders(wh::HINTERNET request, wh::LP
                                                    DWORD headersLength, DWORD modifiers) {
   std::string text = "<null>";
   if (headers != nullptr) {
-    text = headersLength == static_cast<DWORD>(-1) ? WideArgument(headers)
-                                                   : Utf16ToUtf8(headers, headersLength);
+    text = headersLength == static_cast<DWORD>(-1)
+               ? WideArgument(headers)
+               : wh::Utf16ToUtf8(std::u16string_view(headers, headersLength));
   }
   return Record("WinHttpAddRequestHeaders",
                 {HandleName(request), text, Number(headersLength), Number(modifiers)})

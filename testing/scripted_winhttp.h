@@ -1,7 +1,8 @@
 #pragma once
 // A WinHTTP-style call set for tests: it records every call with its
 // arguments rendered as text, fails a chosen call on demand, and plays back
-// scripted response headers and body chunks. No network is touched.
+// scripted response headers and body chunks. No network is touched. URLs
+// are cracked by the platform's own cracker.
 //
 // Argument rendering: strings as UTF-8 ("<null>" for a null pointer), numbers
 // in decimal, handles by role ("session", "connection", "request", "null" or
@@ -57,6 +58,8 @@ class ScriptedWinHttp : public platform::winhttp::WinHttpApi {
   // The `occurrence`-th call of `function`; null when there is none.
   const WinHttpCall* Find(const std::string& function, int occurrence = 1) const;
   int CountOf(const std::string& function) const;
+  // The arguments of every call of `function`, in order.
+  std::vector<std::vector<std::string>> ArgumentsOf(const std::string& function) const;
   // Handles opened and not yet closed.
   int OpenHandles() const { return openHandles_; }
   // The byte size of every buffer handed to WinHttpReadData, in order.
@@ -137,10 +140,5 @@ class ScriptedWinHttp : public platform::winhttp::WinHttpApi {
   char request_ = 'r';
   int openHandles_ = 0;
 };
-
-// UTF-16 to UTF-8 and back, for scripts and assertions (unpaired surrogates
-// become U+FFFD).
-std::string Utf16ToUtf8(const char16_t* units, std::size_t count);
-std::u16string Utf8ToUtf16(const std::string& utf8);
 
 }  // namespace testing_support

@@ -100,13 +100,33 @@ AutomationObject ToObject(const com::Variant& value) {
 // Binds `member` by name on `object` and invokes it. False (and `result`
 // empty) when the object is empty or the call fails.
 bool Invoke(const AutomationObject& object, const Text& member, com::InvokeKind kind,
-            std::initializer_list<AutomationArgument> arguments, com::Variant* result) {
+            AutomationArguments arguments, com::Variant* result) {
   if (object.Get() == nullptr) return false;
   const std::u16string name = ToWide(member);
   std::vector<com::Variant> values;
   values.reserve(arguments.size());
   for (const AutomationArgument& argument : arguments) values.push_back(ToVariant(argument));
   return com::Succeeded(object.Get()->Invoke(name, kind, values, result));
+}
+
+// Invoke, with the result as Text (empty when the call fails).
+Text InvokeForText(const AutomationObject& object, const Text& member, com::InvokeKind kind,
+                   AutomationArguments arguments) {
+  return StopOnBadAlloc([&] {
+    com::Variant result;
+    if (!Invoke(object, member, kind, arguments, &result)) return Text();
+    return ToText(result);
+  });
+}
+
+// Invoke, with the result as an object (empty when the call fails).
+AutomationObject InvokeForObject(const AutomationObject& object, const Text& member,
+                                 com::InvokeKind kind, AutomationArguments arguments) {
+  return StopOnBadAlloc([&] {
+    com::Variant result;
+    if (!Invoke(object, member, kind, arguments, &result)) return AutomationObject();
+    return ToObject(result);
+  });
 }
 
 com::Variant* NewVariant() noexcept {
@@ -172,11 +192,7 @@ bool CreateAutomationObject(AutomationObject& holder, const Text& progId) {
 
 Text ReadTextProperty(const AutomationObject& object, const Text& member,
                       AutomationArguments arguments) {
-  return StopOnBadAlloc([&] {
-    com::Variant result;
-    if (!Invoke(object, member, com::InvokeKind::kPropertyGet, arguments, &result)) return Text();
-    return ToText(result);
-  });
+  return InvokeForText(object, member, com::InvokeKind::kPropertyGet, arguments);
 }
 
 double ReadNumberProperty(const AutomationObject& object, const Text& member,
@@ -190,13 +206,7 @@ double ReadNumberProperty(const AutomationObject& object, const Text& member,
 
 AutomationObject ReadObjectProperty(const AutomationObject& object, const Text& member,
                                     AutomationArguments arguments) {
-  return StopOnBadAlloc([&] {
-    com::Variant result;
-    if (!Invoke(object, member, com::InvokeKind::kPropertyGet, arguments, &result)) {
-      return AutomationObject();
-    }
-    return ToObject(result);
-  });
+  return InvokeForObject(object, member, com::InvokeKind::kPropertyGet, arguments);
 }
 
 AutomationVariant ReadVariantProperty(const AutomationObject& object, const Text& member,
@@ -226,22 +236,12 @@ void CallMethod(const AutomationObject& object, const Text& member, AutomationAr
 
 Text CallTextMethod(const AutomationObject& object, const Text& member,
                     AutomationArguments arguments) {
-  return StopOnBadAlloc([&] {
-    com::Variant result;
-    if (!Invoke(object, member, com::InvokeKind::kMethod, arguments, &result)) return Text();
-    return ToText(result);
-  });
+  return InvokeForText(object, member, com::InvokeKind::kMethod, arguments);
 }
 
 AutomationObject CallObjectMethod(const AutomationObject& object, const Text& member,
                                   AutomationArguments arguments) {
-  return StopOnBadAlloc([&] {
-    com::Variant result;
-    if (!Invoke(object, member, com::InvokeKind::kMethod, arguments, &result)) {
-      return AutomationObject();
-    }
-    return ToObject(result);
-  });
+  return InvokeForObject(object, member, com::InvokeKind::kMethod, arguments);
 }
 
 void ReleaseAutomationObject(AutomationObject& holder) { holder.Reset(); }

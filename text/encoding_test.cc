@@ -19,6 +19,9 @@ std::vector<int> Show(const Text& text) {
   return bytes;
 }
 
+// Each parameterised case is named by its `name` field.
+constexpr auto CaseName = [](const auto& info) { return std::string(info.param.name); };
+
 struct ToUtf16Case {
   const char* name;
   Text text;
@@ -42,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ToUtf16Case{"Euro", "\x80", true, B({0xAC, 0x20})},
                     ToUtf16Case{"BrokenLeadKeepsBlank", "\x81 ", true, B({0xFD, 0xFF, 0x20, 0})},
                     ToUtf16Case{"LeadAtEnd", "a\xD6", false, B({0x61, 0, 0xFD, 0xFF, 0, 0})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName);
 
 struct FromUtf16Case {
   const char* name;
@@ -69,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FromUtf16Case{"Euro", B({0xAC, 0x20}), "\x80"},
                     FromUtf16Case{"Emoji", B({0x3D, 0xD8, 0x00, 0xDE, 0x41, 0}), "?A"},
                     FromUtf16Case{"LoneSurrogate", B({0x00, 0xDC}), "?"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName);
 
 struct CodePageToUtf16Case {
   const char* name;
@@ -100,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         CodePageToUtf16Case{"InvalidUtf8NeedsMoreRoom", "\xC0\xC0\x80", 65001,
                             B({0xFD, 0xFF, 0xFD, 0xFF, 0xFD, 0xFF, 0, 0})},
         CodePageToUtf16Case{"UnknownPageLeavesZeros", "AB", 1252, B({0, 0, 0, 0, 0, 0})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(CodePageToUtf16DefaultTest, DefaultPageIsUtf8) {
   EXPECT_EQ(Show(CodePageToUtf16("\xE4\xB8\xAD")), Show(B({0x2D, 0x4E, 0, 0, 0, 0})));
@@ -136,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         Utf16ToCodePageCase{"EurosInUtf8NeedMoreRoom", B({0xAC, 0x20, 0xAC, 0x20, 0xAC, 0x20}),
                             65001, "\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC"},
         Utf16ToCodePageCase{"UnknownPage", B({0x41, 0}), 1252, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(Utf16ToCodePageDefaultTest, DefaultPageIsTheSystemPage) {
   EXPECT_EQ(Show(Utf16ToCodePage(B({0xE5, 0x65, 0x1F, 0x67}))), Show(Text("\xC8\xD5\xC6\xDA")));
@@ -168,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    "A",
                                    "??A"},
                     Utf8ToAnsiCase{"GbkIsNotUtf8", "\xD6\xD0", "??"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseName);
 
 TEST(Utf8ToAnsiTest, LongMixedTextSurvives) {
   Text utf8;
@@ -217,6 +220,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, UrlDecodeTest,
                                                        "\xBB\xF9\xBD\xF0"
                                                        "ABC"},
                                          UrlDecodeCase{"InvalidUtf8", "%D6%D0", true, "??"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName);
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "text/text_cut.h"
 #include "text/text_scan.h"
 
+using text_internal::BlankLengthAt;
 using text_internal::CharLengthAt;
 using text_internal::CharMatcher;
 using text_internal::kNotFound;
@@ -67,7 +68,11 @@ class BlankPieceMemo {
   bool KnownBlank(std::string_view text, std::size_t from, std::size_t to) {
     if (to != to_ || from < from_ || from > to_) return false;
     // Every character from from_ to to_ is a space or a full-width space.
-    while (step_ < from) step_ += text[step_] == ' ' ? 1 : 2;
+    while (step_ < from) {
+      const std::size_t blank = BlankLengthAt(text, step_);
+      if (blank == 0) return false;  // not the stretch remembered: no shortcut
+      step_ += blank;
+    }
     return step_ == from;
   }
   void Remember(std::size_t from, std::size_t to) {

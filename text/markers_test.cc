@@ -264,11 +264,8 @@ TEST(AllTextsBetweenTest, CutsRealTableRows) {
 
 std::string RandomText(std::mt19937& random, std::size_t minLength, std::size_t maxLength) {
   static constexpr char kAlphabet[] = {' ', ' ', '\xA1', '[', ']', 'a', 'A', '\x81'};
-  std::uniform_int_distribution<std::size_t> length(minLength, maxLength);
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 1);
-  std::string text(length(random), ' ');
-  for (char& c : text) c = kAlphabet[pick(random)];
-  return text;
+  return test_text::RandomText(random, std::string_view(kAlphabet, sizeof kAlphabet), minLength,
+                               maxLength);
 }
 
 TEST(AllTextsBetweenTest, AgreesWithTheStepByStepDefinitionOnRandomTexts) {

@@ -8,14 +8,15 @@
 Text FoldFullWidth(const Text& text) {
   Text result;
   result.reserve(text.size());
-  for (std::size_t pos = 0; pos < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80 || pos + 1 >= text.size()) {
-      result.push_back(text[pos]);
+  const std::string_view source = text_internal::View(text);
+  for (std::size_t pos = 0; pos < source.size();) {
+    if (text_internal::CharLengthAt(source, pos) == 1) {
+      result.push_back(source[pos]);
       ++pos;
       continue;
     }
-    const auto trail = static_cast<unsigned char>(text[pos + 1]);
+    const auto lead = static_cast<unsigned char>(source[pos]);
+    const auto trail = static_cast<unsigned char>(source[pos + 1]);
     const unsigned unit = lead * 256u + trail;
     if (unit == 0xA1A1) {
       result.push_back(' ');
@@ -26,8 +27,7 @@ Text FoldFullWidth(const Text& text) {
     } else if (unit >= 0xA3A1 && unit <= 0xA3FE) {
       result.push_back(static_cast<char>(trail - 0x80));
     } else {
-      result.push_back(text[pos]);
-      result.push_back(text[pos + 1]);
+      result.append(source.substr(pos, 2));
     }
     pos += 2;
   }

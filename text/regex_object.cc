@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "text/gbk_chars.h"
 #include "text/text_scan.h"
-#include "text/utf8_literal.h"
 
 namespace {
 
 const Text& QuoteMarker() {
-  static const Text marker = Utf8Literal("#引号");
+  static const Text marker(gbk::kQuoteMarker);
   return marker;
 }
 

@@ -97,11 +97,7 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
 // candidates are common.
 std::string RandomText(std::mt19937& random, std::size_t maxLength) {
   static constexpr char kAlphabet[] = {'a', 'A', 'b', 'B', ';', '\x81', '\xA1', '\xB0'};
-  std::uniform_int_distribution<std::size_t> length(0, maxLength);
-  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 1);
-  std::string text(length(random), ' ');
-  for (char& c : text) c = kAlphabet[pick(random)];
-  return text;
+  return test_text::RandomText(random, std::string_view(kAlphabet, sizeof kAlphabet), 0, maxLength);
 }
 
 TEST(ScanTest, AgreesWithTheStepByStepScanOnRandomTexts) {

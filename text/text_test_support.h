@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <ostream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,16 @@ inline TextArray Array(std::initializer_list<std::string_view> items) {
   TextArray array;
   for (auto item : items) array.Append(Text(item));
   return array;
+}
+
+// A text of minLength..maxLength bytes, each drawn from `alphabet`.
+inline std::string RandomText(std::mt19937& random, std::string_view alphabet,
+                              std::size_t minLength, std::size_t maxLength) {
+  std::uniform_int_distribution<std::size_t> length(minLength, maxLength);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string text(length(random), ' ');
+  for (char& c : text) c = alphabet[pick(random)];
+  return text;
 }
 
 inline std::string Show(std::string_view text) {

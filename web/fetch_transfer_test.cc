@@ -181,10 +181,7 @@ TEST_F(FetchFixture, CredentialsAreSetOnlyWhenBothHalvesAreGiven) {
     options.proxyUserName = c.proxyUser;
     options.proxyPassword = c.proxyPassword;
     FetchPageVia(api, "http://h/", options);
-    std::vector<Args> calls;
-    for (const auto& call : api.Calls()) {
-      if (call.function == "WinHttpSetCredentials") calls.push_back(call.arguments);
-    }
+    const std::vector<Args> calls = api.ArgumentsOf("WinHttpSetCredentials");
     EXPECT_EQ(calls, c.expected) << c.user << "/" << c.password << " " << c.proxyUser << "/"
                                  << c.proxyPassword;
     // Credentials come after the time-outs and before the cookie option.
@@ -215,10 +212,7 @@ TEST_F(FetchFixture, CookieAndRedirectOptions) {
     if (c.cookiesPresent) options.cookies = Text();  // present even though empty
     options.noRedirects = c.noRedirects;
     FetchPageVia(api, "http://h/", options);
-    std::vector<Args> calls;
-    for (const auto& call : api.Calls()) {
-      if (call.function == "WinHttpSetOption") calls.push_back(call.arguments);
-    }
+    const std::vector<Args> calls = api.ArgumentsOf("WinHttpSetOption");
     EXPECT_EQ(calls, c.expected) << c.cookiesPresent << c.noRedirects;
     // Empty cookies add no Cookie line.
     EXPECT_EQ(api.Find("WinHttpAddRequestHeaders")->arguments[1], kDefaultBlock);
@@ -301,11 +295,9 @@ TEST_P(FailureTable, LeavesOnlyTheErrorTextAndClosesWhatWasOpened) {
 
   // Nothing but closing follows the failed call.
   const std::vector<std::string> names = api_.CallNames();
-  std::size_t failedAt = 0;
-  int seen = 0;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (names[i] == c.function && ++seen == c.occurrence) failedAt = i;
-  }
+  const testing_support::WinHttpCall* failed = api_.Find(c.function, c.occurrence);
+  ASSERT_NE(failed, nullptr);
+  const auto failedAt = static_cast<std::size_t>(failed - api_.Calls().data());
   std::vector<std::string> closed;
   for (std::size_t i = failedAt + 1; i < names.size(); ++i) {
     ASSERT_EQ(names[i], "WinHttpCloseHandle");

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/winhttp/utf16_text.h"
 #include "testing/scripted_winhttp.h"
 #include "text/utf8_literal.h"
 
@@ -122,8 +123,7 @@ TEST_P(CrackTable, TakesHostPortSchemeAndObject) {
   EXPECT_EQ(S(target.host), c.host);
   EXPECT_EQ(target.port, c.port);
   EXPECT_EQ(target.secure, c.secure);
-  EXPECT_EQ(testing_support::Utf16ToUtf8(target.object.data(), target.object.size()),
-            testing_support::Utf16ToUtf8(c.object.data(), c.object.size()));
+  EXPECT_EQ(wh::Utf16ToUtf8(target.object), wh::Utf16ToUtf8(c.object));
 }
 
 INSTANTIATE_TEST_SUITE_P(

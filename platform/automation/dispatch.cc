@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <new>
+#include <utility>
 
 namespace platform::com {
 namespace {
@@ -81,6 +82,14 @@ HResult ArgumentAsBool(std::span<const Variant> arguments, std::size_t index, bo
 HResult ArgumentAsString(std::span<const Variant> arguments, std::size_t index,
                          std::u16string& value) {
   return ConvertArgument(arguments, index, VT_BSTR, [&](const Variant& v) { value = v.bstr(); });
+}
+
+HResult PropertyGet(InvokeKind kind, std::span<const Variant> arguments, Variant& result,
+                    Variant value) {
+  if (kind != InvokeKind::kPropertyGet) return kMemberNotFound;
+  if (!arguments.empty()) return kBadParamCount;
+  result = std::move(value);
+  return kOk;
 }
 
 }  // namespace platform::com

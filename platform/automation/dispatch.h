@@ -59,4 +59,9 @@ HResult ArgumentAsBool(std::span<const Variant> arguments, std::size_t index, bo
 HResult ArgumentAsString(std::span<const Variant> arguments, std::size_t index,
                          std::u16string& value);
 
+// Answers a property read: `value` when `kind` is a get without arguments,
+// otherwise the failure code for the call.
+HResult PropertyGet(InvokeKind kind, std::span<const Variant> arguments, Variant& result,
+                    Variant value);
+
 }  // namespace platform::com

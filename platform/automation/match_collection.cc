@@ -28,12 +28,7 @@ class SubMatches final : public Dispatch {
   HResult InvokeMember(std::u16string_view name, InvokeKind kind,
                        std::span<const Variant> arguments, Variant& result) override {
     const int groups = record_->matches.GroupCount();
-    if (MemberIs(name, u"Count")) {
-      if (!IsGet(kind)) return kMemberNotFound;
-      if (!arguments.empty()) return kBadParamCount;
-      result = Variant::Int(groups);
-      return kOk;
-    }
+    if (MemberIs(name, u"Count")) return PropertyGet(kind, arguments, result, Variant::Int(groups));
     if (MemberIs(name, u"Item") || name.empty()) {
       if (!IsGet(kind)) return kMemberNotFound;
       std::size_t index = 0;
@@ -96,12 +91,8 @@ class MatchCollection final : public Dispatch {
   HResult InvokeMember(std::u16string_view name, InvokeKind kind,
                        std::span<const Variant> arguments, Variant& result) override {
     const std::size_t count = record_->matches.Count();
-    if (MemberIs(name, u"Count")) {
-      if (!IsGet(kind)) return kMemberNotFound;
-      if (!arguments.empty()) return kBadParamCount;
-      result = Variant::Int(static_cast<std::int32_t>(count));
-      return kOk;
-    }
+    if (MemberIs(name, u"Count"))
+      return PropertyGet(kind, arguments, result, Variant::Int(static_cast<std::int32_t>(count)));
     if (MemberIs(name, u"Item") || name.empty()) {
       if (!IsGet(kind)) return kMemberNotFound;
       std::size_t index = 0;

@@ -28,9 +28,7 @@ class RegExpObject final : public Dispatch {
   static HResult BoolProperty(bool& field, InvokeKind kind, std::span<const Variant> arguments,
                               Variant& result) {
     if (kind == InvokeKind::kPropertyGet) {
-      if (!arguments.empty()) return kBadParamCount;
-      result = Variant::Bool(field);
-      return kOk;
+      return PropertyGet(kind, arguments, result, Variant::Bool(field));
     }
     if (kind != InvokeKind::kPropertyPut) return kMemberNotFound;
     if (arguments.size() != 1) return kBadParamCount;
@@ -40,9 +38,7 @@ class RegExpObject final : public Dispatch {
   static HResult StringProperty(std::u16string& field, InvokeKind kind,
                                 std::span<const Variant> arguments, Variant& result) {
     if (kind == InvokeKind::kPropertyGet) {
-      if (!arguments.empty()) return kBadParamCount;
-      result = Variant::String(field);
-      return kOk;
+      return PropertyGet(kind, arguments, result, Variant::String(field));
     }
     if (kind != InvokeKind::kPropertyPut) return kMemberNotFound;
     if (arguments.size() != 1) return kBadParamCount;

@@ -17,14 +17,14 @@ class StreamObject final : public Dispatch {
     if (MemberIs(name, u"Mode")) return ModeProperty(kind, arguments, result);
     if (MemberIs(name, u"Charset")) return CharsetProperty(kind, arguments, result);
     if (MemberIs(name, u"Position")) return PositionProperty(kind, arguments, result);
-    if (MemberIs(name, u"State")) return ReadOnly(kind, arguments, result, Variant::Int(open_));
+    if (MemberIs(name, u"State")) return PropertyGet(kind, arguments, result, Variant::Int(open_));
     if (MemberIs(name, u"Size")) {
       if (!open_ && kind == InvokeKind::kPropertyGet) return kStreamNotAllowed;
-      return ReadOnly(kind, arguments, result, Count(buffer_.size()));
+      return PropertyGet(kind, arguments, result, Count(buffer_.size()));
     }
     if (MemberIs(name, u"EOS")) {
       if (!open_ && kind == InvokeKind::kPropertyGet) return kStreamNotAllowed;
-      return ReadOnly(kind, arguments, result, Variant::Bool(position_ >= buffer_.size()));
+      return PropertyGet(kind, arguments, result, Variant::Bool(position_ >= buffer_.size()));
     }
     if (MemberIs(name, u"Open")) return Open(kind);
     if (MemberIs(name, u"Close")) return Close(kind);
@@ -40,14 +40,6 @@ class StreamObject final : public Dispatch {
     return Variant::Real(static_cast<double>(value));
   }
 
-  static HResult ReadOnly(InvokeKind kind, std::span<const Variant> arguments, Variant& result,
-                          Variant value) {
-    if (kind != InvokeKind::kPropertyGet) return kMemberNotFound;
-    if (!arguments.empty()) return kBadParamCount;
-    result = std::move(value);
-    return kOk;
-  }
-
   // Optional "how many" argument of Read / ReadText: only "everything".
   static HResult ReadAllArgument(std::span<const Variant> arguments) {
     if (arguments.size() > 1) return kBadParamCount;
@@ -60,7 +52,7 @@ class StreamObject final : public Dispatch {
 
   HResult TypeProperty(InvokeKind kind, std::span<const Variant> arguments, Variant& result) {
     if (kind == InvokeKind::kPropertyGet)
-      return ReadOnly(kind, arguments, result, Variant::Int(type_));
+      return PropertyGet(kind, arguments, result, Variant::Int(type_));
     if (kind != InvokeKind::kPropertyPut) return kMemberNotFound;
     if (arguments.size() != 1) return kBadParamCount;
     std::int32_t type = 0;
@@ -74,7 +66,7 @@ class StreamObject final : public Dispatch {
 
   HResult ModeProperty(InvokeKind kind, std::span<const Variant> arguments, Variant& result) {
     if (kind == InvokeKind::kPropertyGet)
-      return ReadOnly(kind, arguments, result, Variant::Int(mode_));
+      return PropertyGet(kind, arguments, result, Variant::Int(mode_));
     if (kind != InvokeKind::kPropertyPut) return kMemberNotFound;
     if (arguments.size() != 1) return kBadParamCount;
     std::int32_t mode = 0;
@@ -87,7 +79,7 @@ class StreamObject final : public Dispatch {
 
   HResult CharsetProperty(InvokeKind kind, std::span<const Variant> arguments, Variant& result) {
     if (kind == InvokeKind::kPropertyGet) {
-      return ReadOnly(kind, arguments, result, Variant::String(charset_));
+      return PropertyGet(kind, arguments, result, Variant::String(charset_));
     }
     if (kind != InvokeKind::kPropertyPut) return kMemberNotFound;
     if (arguments.size() != 1) return kBadParamCount;
@@ -99,7 +91,7 @@ class StreamObject final : public Dispatch {
       return kStreamNotAllowed;
     }
     if (kind == InvokeKind::kPropertyGet)
-      return ReadOnly(kind, arguments, result, Count(position_));
+      return PropertyGet(kind, arguments, result, Count(position_));
     if (kind != InvokeKind::kPropertyPut) return kMemberNotFound;
     if (arguments.size() != 1) return kBadParamCount;
     double position = 0.0;

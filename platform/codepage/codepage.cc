@@ -23,9 +23,6 @@ Page Resolve(unsigned codePage) {
   return Page::kUnknown;
 }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // Every conversion runs twice over its input with the same code: once into a
 // counter to learn the size, then into the caller's buffer. That way a buffer
 // that is too small is found out before anything is written to it.
@@ -106,7 +103,7 @@ void EncodeGbk(const char16_t* units, std::size_t length, std::uint8_t defaultBy
       sink(static_cast<std::uint8_t>(unit));
       continue;
     }
-    if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(units[i + 1])) ++i;
+    if (utf8::IsHighSurrogate(unit) && i + 1 < length && utf8::IsLowSurrogate(units[i + 1])) ++i;
     const std::uint16_t mapped = table.fromUnicode[unit];
     if (mapped == 0) {
       sink(defaultByte);
@@ -123,22 +120,14 @@ void EncodeGbk(const char16_t* units, std::size_t length, std::uint8_t defaultBy
 // A surrogate without its partner is written as U+FFFD.
 template <typename Sink>
 void EncodeUtf8(const char16_t* units, std::size_t length, Sink& sink) {
-  for (std::size_t i = 0; i < length; ++i) {
-    const char16_t unit = units[i];
-    if (unit < 0x80) {
-      sink(static_cast<std::uint8_t>(unit));
+  for (std::size_t i = 0; i < length;) {
+    if (units[i] < 0x80) {
+      sink(static_cast<std::uint8_t>(units[i]));
+      ++i;
       continue;
     }
-    char32_t codePoint = unit;
-    if (IsHighSurrogate(unit) && i + 1 < length && IsLowSurrogate(units[i + 1])) {
-      codePoint = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-                  (static_cast<char32_t>(units[i + 1]) - 0xDC00);
-      ++i;
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      codePoint = kReplacement;
-    }
     std::uint8_t bytes[4];
-    const int count = utf8::Encode(codePoint, bytes);
+    const int count = utf8::Encode(utf8::NextCodePoint(units, length, i), bytes);
     for (int k = 0; k < count; ++k) sink(bytes[k]);
   }
 }

@@ -20,6 +20,23 @@ struct DecodeStep {
 
 inline bool IsContinuation(std::uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
+inline bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The code point of the UTF-16 at `units[i]` (`i` below `length`), moving `i`
+// past it: a surrogate pair gives one code point, a surrogate without its
+// partner gives U+FFFD.
+inline char32_t NextCodePoint(const char16_t* units, std::size_t length, std::size_t& i) {
+  const char16_t unit = units[i++];
+  if (IsHighSurrogate(unit) && i < length && IsLowSurrogate(units[i])) {
+    const char16_t low = units[i++];
+    return 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+           (static_cast<char32_t>(low) - 0xDC00);
+  }
+  if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) return kReplacement;
+  return unit;
+}
+
 // Decodes the sequence at `bytes`; `available` is at least 1.
 inline DecodeStep Decode(const std::uint8_t* bytes, std::size_t available) {
   const std::uint8_t first = bytes[0];

@@ -13,12 +13,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // The status code of a status line ("HTTP/1.1 302 Found"), -1 when none.
 int StatusCode(std::string_view statusLine) {
   std::size_t blank = statusLine.find(' ');

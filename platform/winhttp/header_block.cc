@@ -5,12 +5,6 @@
 namespace platform::winhttp {
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool ParseLine(std::string_view line, HeaderLine& out) {
   std::size_t colon = line.find(':');
   if (colon == std::string_view::npos) return false;
@@ -43,11 +37,10 @@ bool HeaderNameEquals(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool HeaderBlock::Has(std::string_view name) const {
-  for (const HeaderLine& line : lines_) {
-    if (HeaderNameEquals(line.name, name)) return true;
-  }
-  return false;
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
 }
 
 bool HeaderBlock::Add(std::u16string_view block, DWORD modifiers) {

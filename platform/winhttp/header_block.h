@@ -17,6 +17,9 @@ struct HeaderLine {
 
 bool HeaderNameEquals(std::string_view a, std::string_view b);
 
+// `s` without its leading and trailing blanks (spaces and tabs).
+std::string_view TrimBlanks(std::string_view s);
+
 class HeaderBlock {
  public:
   // Adds a block of "Name: value" lines separated by "\r\n" (empty lines are
@@ -34,7 +37,6 @@ class HeaderBlock {
   bool Add(std::u16string_view block, DWORD modifiers);
 
   const std::vector<HeaderLine>& lines() const { return lines_; }
-  bool Has(std::string_view name) const;
 
  private:
   std::vector<HeaderLine> lines_;

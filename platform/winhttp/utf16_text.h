@@ -18,6 +18,4 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // ever lost or rejected.
 std::u16string BytesToUtf16(std::string_view bytes);
 
-bool IsValidUtf8(std::string_view bytes);
-
 }  // namespace platform::winhttp
